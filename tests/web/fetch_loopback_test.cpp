@@ -185,7 +185,10 @@ TEST(FetchLoopbackTest, AServerThatNeverStopsSendingIsCutAtTheBound) {
 }
 
 TEST(FetchLoopbackTest, ARefusedConnectionGivesNothing) {
-    EXPECT_TRUE(Fetch("http://127.0.0.1:" + std::to_string(LoopbackServer::UnusedPort()) + "/ic.asp").Empty());
+    const std::string port = std::to_string(LoopbackServer::UnusedPort());
+    for (const std::string scheme : {"http", "https", "ftp"}) {
+        EXPECT_TRUE(Fetch(scheme + "://127.0.0.1:" + port + "/ic.asp").Empty()) << scheme;
+    }
 }
 
 TEST(FetchLoopbackTest, UrlsThatAreNoHttpUrlsContactNothing) {
