@@ -319,15 +319,15 @@ private:
         AccessRecord record;
         record.time = std::chrono::system_clock::now();
         record.peer = tConnection->peer.ToString();
-        if (!request.method.empty() && !request.path.empty()) {
+        if (!request.path.empty()) {  // a request line the library could read
             record.client = ClientOf(request, tConnection->peer, settings_.trustedProxies).ToString();
+            record.method = request.method;
+            record.target = request.target;
+            record.version = request.version;
+            record.userAgent = request.get_header_value("User-Agent");
         }
-        record.method = request.method;
-        record.target = request.target;
-        record.version = request.version;
         record.status = status;
         record.bytes = bytes;
-        record.userAgent = request.get_header_value("User-Agent");
         settings_.log->Write(record);
     }
 
