@@ -286,5 +286,6 @@ bool HasIpv6Loopback() {
 std::string LookupdPath() { return ZENDALO_LOOKUPD; }
 std::string DemoDatabasePath() { return ZENDALO_DEMO_DB; }
 std::string SourceDir() { return ZENDALO_SOURCE_DIR; }
+std::string BuildDir() { return ZENDALO_BUILD_DIR; }
 
 }  // namespace zendalo::testing

@@ -116,5 +116,6 @@ bool HasIpv6Loopback();
 std::string LookupdPath();
 std::string DemoDatabasePath();
 std::string SourceDir();
+std::string BuildDir();  // the build tree these tests belong to
 
 }  // namespace zendalo::testing

@@ -1,7 +1,10 @@
 // zendalo-lookupd as a whole: started as a process, asked by curl and by raw TCP clients.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <thread>
 
@@ -412,6 +415,46 @@ TEST(LookupService, CommandLineErrorsAreClear) {
     for (const char* option : {"--listen ADDRESS:PORT", "--db FILE.mmdb", "--trusted-proxy CIDR", "--help"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
+}
+
+TEST(ServeLookupPageScript, StartsAnswersRefusesASecondAndStops) {
+    const TempDir dir;
+    const std::string script = SourceDir() + "/scripts/serve-lookup-page";
+    const std::vector<std::string> where = {"--build-dir", BuildDir(), "--pid-file", dir.File("pid"), "--log",
+                                            dir.File("log")};
+    std::vector<std::string> start = {"bash", script, "--listen", "127.0.0.1:0"};
+    start.insert(start.end(), where.begin(), where.end());
+    std::vector<std::string> stop = {"bash", script, "--stop"};
+    stop.insert(stop.end(), where.begin(), where.end());
+
+    const ProcessResult started = RunProcess(start, 120s);
+    ASSERT_EQ(started.exitCode, 0) << started.err;
+    const std::string pid = started.out.substr(0, started.out.find('\n'));
+    EXPECT_EQ(started.out, pid + "\n") << "the pid alone";
+    EXPECT_EQ(ReadFile(dir.File("pid")), pid + "\n");
+    EXPECT_EQ(ReadFile("/proc/" + pid + "/comm"), "zendalo-lookupd\n");
+    const auto urlStart = started.err.find("http://");
+    ASSERT_NE(urlStart, std::string::npos) << started.err;
+    const std::string url = started.err.substr(urlStart, started.err.find(' ', urlStart) - urlStart);
+    EXPECT_EQ(Cut(Curl({url}).body).region, Gbk("本机回环地址"));
+
+    const ProcessResult second = RunProcess(start, 120s);
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_NE(second.err.find("already runs (pid " + pid + ")"), std::string::npos) << second.err;
+
+    const ProcessResult stopped = RunProcess(stop, 60s);
+    EXPECT_EQ(stopped.exitCode, 0) << stopped.err;
+    EXPECT_NE(ReadFile(dir.File("log")).find("zendalo-lookupd: stopped\n"), std::string::npos);
+    EXPECT_NE(::kill(std::stoi(pid), 0), 0) << "still running";
+    EXPECT_FALSE(std::filesystem::exists(dir.File("pid")));
+
+    // A service that cannot start is reported with its own message.
+    std::vector<std::string> badDatabase = start;
+    badDatabase.insert(badDatabase.end(), {"--db", dir.File("missing.mmdb")});
+    const ProcessResult failed = RunProcess(badDatabase, 120s);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.err.find("zendalo-lookupd: cannot use the region database"), std::string::npos) << failed.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("pid")));
 }
 
 TEST(RegionDatabaseScript, SameTableSameBytes) {
