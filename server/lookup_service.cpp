@@ -302,20 +302,23 @@ private:
     void AnswerUnfinishedRequest(Connection& connection) const {
         const ConnectionStream& stream = connection.stream;
         const int status = stream.OverLimit() ? 414 : stream.TimedOut() ? 408 : 400;
+        const std::string body = std::to_string(status) + " " + StatusText(status) + "\n";
+        std::size_t sent = 0;
         if (!stream.ClientClosed()) {
-            const std::string body = std::to_string(status) + " " + StatusText(status) + "\n";
             const std::string answer = "HTTP/1.1 " + std::to_string(status) + " " + StatusText(status) +
                                        "\r\nConnection: close\r\nContent-Type: text/plain; charset=us-ascii"
                                        "\r\nContent-Length: " +
                                        std::to_string(body.size()) + "\r\n\r\n" + body;
-            connection.stream.write(answer.data(), answer.size());
+            if (connection.stream.write(answer.data(), answer.size()) > 0) sent = body.size();
         }
-        Log(httplib::Request(), status, 0);
+        Log(httplib::Request(), status, sent);
     }
 
+    // Runs once the answer to a request is written: marks the connection answered, logs the request.
     void Log(const httplib::Request& request, int status, std::size_t bytes) const {
-        if (tConnection == nullptr || settings_.log == nullptr) return;
+        if (tConnection == nullptr) return;
         tConnection->answered = true;
+        if (settings_.log == nullptr) return;
         AccessRecord record;
         record.time = std::chrono::system_clock::now();
         record.peer = tConnection->peer.ToString();
