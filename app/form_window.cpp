@@ -1,6 +1,7 @@
 #include "app/form_window.h"
 
-#include <string_view>
+#include <optional>
+#include <span>
 
 #include "app/icon_directory.h"
 #include "app/keyboard_rules.h"

@@ -3,6 +3,7 @@
 //
 //   deliver                    按钮1's click writes the number of clicks so far into 编辑框1 and
 //                              the current directory into 编辑框2
+//   deliver-slowly             the same, each click taking a third of a second, as a slow lookup would
 //   no-start-window            the start window is not among the descriptions
 //   refuse-window              the system refuses to create the window (a CBT hook says no)
 //   refuse-button              the system refuses to create the button, after the window exists
@@ -33,6 +34,11 @@ void CountClick() {
     char directory[MAX_PATH * 4] = {};
     GetCurrentDirectoryA(sizeof directory, directory);
     SetControlContent(ids::MainWindow, ids::编辑框2, kContentProperty, -1, Text(directory), 0);
+}
+
+void CountClickSlowly() {
+    Sleep(300);
+    CountClick();
 }
 
 void ExhaustMemory() {
@@ -116,6 +122,7 @@ private:
 
 int RunScenario(std::string_view scenario) {
     if (scenario == "deliver") return ProbeProgram(&CountClick, &OnMainWindowCreated).Run();
+    if (scenario == "deliver-slowly") return ProbeProgram(&CountClickSlowly, &OnMainWindowCreated).Run();
     if (scenario == "no-start-window") {
         return ProbeProgram(&CountClick, &OnMainWindowCreated, ids::MainWindow + 1).Run();
     }

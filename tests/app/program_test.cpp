@@ -448,6 +448,21 @@ TEST_F(ProbeWindow, AWriteReplacesWhatTheUserTyped) {
     EXPECT_EQ(WindowText(Control(ids::编辑框1)), "1");
 }
 
+TEST(SlowHandler, ClicksMadeWhileItRunsAreNeitherMergedNorLost) {
+    auto program = RunningProgram::Start(ProbePath(), "deliver-slowly", PathNextToThisProgram(".."));
+    ASSERT_TRUE(program);
+    const HWND window = program->WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    const auto clicks = FindControl(window, ids::编辑框1);
+    ASSERT_TRUE(clicks);
+    for (int press = 0; press < 3; ++press) ASSERT_TRUE(PressKeys(window, {VK_SPACE}));
+    EXPECT_TRUE(WaitForText(clicks->handle, "3")) << "clicks shown: " << WindowText(clicks->handle);
+    PostClose(window);
+    const auto code = program->WaitForExit();
+    ASSERT_TRUE(code);
+    EXPECT_EQ(*code, 0u);
+}
+
 // ---- the run-time error path ---------------------------------------------------------------
 
 class RunTimeErrorPath : public ::testing::Test {
