@@ -4,6 +4,7 @@
 
 #include "app/program_folder.h"
 #include "app/run_time_error.h"
+#include "support/web/web_access.h"
 
 namespace zendalo {
 namespace {
@@ -60,7 +61,10 @@ int RunProgram(const ProgramDescription& program) {
     return WithRunTimeErrorPath([&] {
         Shell shell;
         shell.ProgramStart(program);
-        return static_cast<int>(shell.ShutDown());
+        const std::int32_t exitCode = shell.ShutDown();
+        // A normal end, the window gone: the internet handle that the first fetch opened goes too.
+        WebAccess::Process().Close();
+        return static_cast<int>(exitCode);
     });
 }
 

@@ -15,8 +15,9 @@
 namespace zendalo {
 
 // The whole life of a program on the calling (user-interface) thread: ProgramStart, then
-// shut-down. Returns the process exit code: the one the quit request carried, 0. A run-time
-// error ends the process with -1 instead and does not return.
+// shut-down, then the process's internet handle (WebAccess) is closed. Returns the process exit
+// code: the one the quit request carried, 0. A run-time error ends the process with -1 instead
+// and does not return.
 int RunProgram(const ProgramDescription& program);
 
 // The shell's state for the whole process. One exists at a time; windows, SetControlContent and the
