@@ -40,6 +40,13 @@ zendalo_wine() {
     env LC_ALL=zh_CN.UTF-8 wine "$@"
 }
 
+# Top-level windows unmanaged: with no window manager on the virtual screen, Wine then draws their
+# frames (title bar, icon, close box) itself, and hiding or destroying a window no longer waits
+# two seconds for a window manager's answer that never comes.
+zendalo_wine_frames_drawn_by_wine() {
+    zendalo_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+}
+
 zendalo_wine_setup() {
     local build_dir
     build_dir=$(cd "$1" && pwd)
@@ -55,8 +62,10 @@ zendalo_wine_setup() {
         : # already running for this prefix
     elif [ ! -f "$WINEPREFIX/system.reg" ]; then
         zendalo_wine wineboot --init >/dev/null 2>&1 </dev/null || true
+        zendalo_wine_frames_drawn_by_wine
     else
         zendalo_wine wineboot >/dev/null 2>&1 </dev/null || true
+        zendalo_wine_frames_drawn_by_wine
     fi
     flock -u 9
     exec 9>&-
