@@ -58,10 +58,15 @@ void LoopbackServer::Connection::LimitSendBuffer(int bytes) {
     setsockopt(socket_, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
 }
 
-LoopbackServer::LoopbackServer(Handler handler) : handler_(std::move(handler)) {
+LoopbackServer::LoopbackServer(Handler handler, std::uint16_t port) : handler_(std::move(handler)) {
     EnsureWinsock();
     listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = Loopback(0);
+    sockaddr_in address = Loopback(port);
+    if (port != 0) {
+        // The connections of an earlier server on the same port may still linger after closing.
+        const BOOL reuse = TRUE;
+        setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
+    }
     if (listener_ == INVALID_SOCKET || bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(listener_, 8) != 0) {
         throw std::runtime_error("cannot listen on 127.0.0.1");

@@ -1,4 +1,5 @@
-// A scriptable HTTP server on 127.0.0.1, on a port the system picks, inside the test process.
+// A scriptable HTTP server on 127.0.0.1, on a port the system picks (or a given one, for a
+// program whose URL is fixed when it is built), inside the test process.
 // It takes one connection at a time, reads the request's head and lets the test's handler
 // answer byte for byte: whole responses, partial bodies, resets, endless streams.
 #pragma once
@@ -41,7 +42,8 @@ public:
     // Called for each request with its head (request line and headers, up to the empty line).
     using Handler = std::function<void(Connection&, const std::string& requestHead)>;
 
-    explicit LoopbackServer(Handler handler);
+    // Listens on `port`, or on a port the system picks when it is 0.
+    explicit LoopbackServer(Handler handler, std::uint16_t port = 0);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
