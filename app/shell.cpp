@@ -59,11 +59,12 @@ void TakeRunTimeErrorPath(RunTimeError error) noexcept {
 
 int RunProgram(const ProgramDescription& program) {
     return WithRunTimeErrorPath([&] {
+        WebAccess& webAccess = WebAccess::Process();  // there from the start, without a handle yet
         Shell shell;
         shell.ProgramStart(program);
         const std::int32_t exitCode = shell.ShutDown();
         // A normal end, the window gone: the internet handle that the first fetch opened goes too.
-        WebAccess::Process().Close();
+        webAccess.Close();
         return static_cast<int>(exitCode);
     });
 }
