@@ -56,17 +56,19 @@ zendalo_wine_setup() {
     exec 9>"$build_dir/wine-prefix.lock"
     flock 9
     zendalo_wine_display "$build_dir"
+    # A new prefix is booted once on its own and given its settings, then shut down: the
+    # prefix's processes read the settings when they start.
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        zendalo_wine wineboot --init >/dev/null 2>&1 </dev/null || true
+        zendalo_wine_frames_drawn_by_wine
+        wineserver -k >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
+    fi
     # One persistent server, and the prefix's own services started from here with no output
     # attached: a service started by a test would inherit the test's output pipe and hold its
     # reader until the service ends. Later processes then start in a few hundredths of a second.
-    if ! wineserver -p >/dev/null 2>&1 </dev/null; then
-        : # already running for this prefix
-    elif [ ! -f "$WINEPREFIX/system.reg" ]; then
-        zendalo_wine wineboot --init >/dev/null 2>&1 </dev/null || true
-        zendalo_wine_frames_drawn_by_wine
-    else
+    if wineserver -p >/dev/null 2>&1 </dev/null; then
         zendalo_wine wineboot >/dev/null 2>&1 </dev/null || true
-        zendalo_wine_frames_drawn_by_wine
     fi
     flock -u 9
     exec 9>&-
