@@ -52,6 +52,7 @@ zendalo_wine_setup() {
     build_dir=$(cd "$1" && pwd)
     mkdir -p "$build_dir"
     zendalo_wine_environment "$build_dir"
+    mkdir -p "$WINEPREFIX"  # wineserver refuses a prefix folder that does not exist yet
     exec 9>"$build_dir/wine-prefix.lock"
     flock 9
     zendalo_wine_display "$build_dir"
