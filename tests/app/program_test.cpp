@@ -319,21 +319,13 @@ TEST_F(ZendaloWindow, ACloseRequestClosesItWithExitCodeZero) {
 
 // ---- a picture to look at ------------------------------------------------------------------
 
-bool Painted(HWND window) {
-    if (GetUpdateRect(window, nullptr, FALSE)) return false;
-    for (const WindowInfo& control : ListControls(window)) {
-        if (GetUpdateRect(control.handle, nullptr, FALSE)) return false;
-    }
-    return true;
-}
-
 bool FileHasBytes(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
     return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes) && attributes.nFileSizeLow > 0;
 }
 
 TEST_F(ZendaloWindow, ScreenshotIsSavedInTheBuildTree) {
-    ASSERT_TRUE(WaitUntil([&] { return Painted(window); }));
+    ASSERT_TRUE(WaitUntil([&] { return IsFullyPainted(window); }));
     Sleep(300);  // the X server shows what was painted a moment later
     RECT around = DescribeWindow(window).rect;
     InflateRect(&around, 8, 8);

@@ -230,6 +230,14 @@ SIZE ClientSize(HWND window) {
     return {client.right - client.left, client.bottom - client.top};
 }
 
+bool IsFullyPainted(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE)) return false;
+    for (const WindowInfo& control : ListControls(window)) {
+        if (GetUpdateRect(control.handle, nullptr, FALSE)) return false;
+    }
+    return true;
+}
+
 HWND FocusedWindow(HWND topLevel) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;

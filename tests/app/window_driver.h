@@ -92,6 +92,9 @@ std::string WindowText(HWND window);
 // The size of a top-level window's client area.
 SIZE ClientSize(HWND window);
 
+// True when neither `window` nor any of its direct children waits to be painted.
+bool IsFullyPainted(HWND window);
+
 // The window with the keyboard focus in the thread that owns `topLevel`.
 HWND FocusedWindow(HWND topLevel);
 
