@@ -47,6 +47,16 @@ zendalo_wine_frames_drawn_by_wine() {
     zendalo_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
 }
 
+# The caption buttons' glyphs come from the Marlett font, which Wine ships (fonts-wine) but
+# does not find on its own here: without it the close box shows a plain "r".
+zendalo_wine_caption_glyphs() {
+    local marlett=/usr/share/wine/fonts/marlett.ttf
+    if [ -f "$marlett" ]; then
+        mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+        cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
+}
+
 zendalo_wine_setup() {
     local build_dir
     build_dir=$(cd "$1" && pwd)
@@ -61,6 +71,7 @@ zendalo_wine_setup() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         zendalo_wine wineboot --init >/dev/null 2>&1 </dev/null || true
         zendalo_wine_frames_drawn_by_wine
+        zendalo_wine_caption_glyphs
         wineserver -k >/dev/null 2>&1 || true
         wineserver -w >/dev/null 2>&1 || true
     fi
