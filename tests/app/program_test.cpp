@@ -461,7 +461,7 @@ class RunTimeErrorPath : public ::testing::Test {
 protected:
     void Start(const std::string& scenario) {
         program = RunningProgram::Start(ProbePath(), scenario, FolderOf(ThisProgramPath()));
-        ASSERT_TRUE(program);
+        ASSERT_TRUE(program) << "cannot start " << ProbePath();
     }
 
     // The error box is up, says what happened, and once dismissed the process ends with -1.
@@ -483,27 +483,27 @@ protected:
 };
 
 TEST_F(RunTimeErrorPath, AStartWindowThatIsNotDescribed) {
-    Start("no-start-window");
+    ASSERT_NO_FATAL_FAILURE(Start("no-start-window"));
     ExpectErrorBoxThenMinusOne(false);
 }
 
 TEST_F(RunTimeErrorPath, AStartWindowThatTheSystemRefuses) {
-    Start("refuse-window");
+    ASSERT_NO_FATAL_FAILURE(Start("refuse-window"));
     ExpectErrorBoxThenMinusOne(false);
 }
 
 TEST_F(RunTimeErrorPath, AControlThatTheSystemRefuses) {
-    Start("refuse-button");
+    ASSERT_NO_FATAL_FAILURE(Start("refuse-button"));
     ExpectErrorBoxThenMinusOne(false);
 }
 
 TEST_F(RunTimeErrorPath, MemoryRunningOutBeforeTheWindowIsShown) {
-    Start("exhaust-memory-on-creation");
+    ASSERT_NO_FATAL_FAILURE(Start("exhaust-memory-on-creation"));
     ExpectErrorBoxThenMinusOne(false);
 }
 
 TEST_F(RunTimeErrorPath, MemoryRunningOutInTheClickHandler) {
-    Start("exhaust-memory-on-click");
+    ASSERT_NO_FATAL_FAILURE(Start("exhaust-memory-on-click"));
     const HWND window = program->WaitForMainWindow();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(PressKeys(window, {VK_SPACE}));  // not BM_CLICK: that would wait for the modal box
@@ -511,7 +511,7 @@ TEST_F(RunTimeErrorPath, MemoryRunningOutInTheClickHandler) {
 }
 
 TEST_F(RunTimeErrorPath, AWriteToAWindowThatIsNotLoaded) {
-    Start("write-unloaded-window");
+    ASSERT_NO_FATAL_FAILURE(Start("write-unloaded-window"));
     const HWND window = program->WaitForMainWindow();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(PressKeys(window, {VK_SPACE}));

@@ -1,6 +1,7 @@
 #include "tests/app/window_driver.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -103,9 +104,18 @@ std::optional<RunningProgram> RunningProgram::Start(const std::string& programPa
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingDirectory.c_str(), &startup, &process)) {
-        return std::nullopt;
+    // Wine now and then fails to start a process while the machine is busy; a few tries, each
+    // failure reported, keep that apart from a program that cannot be started at all.
+    constexpr int kTries = 3;
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           workingDirectory.c_str(), &startup, &process)) {
+            break;
+        }
+        std::fprintf(stderr, "starting %s failed (error %lu), try %d of %d\n", programPath.c_str(),
+                     GetLastError(), attempt, kTries);
+        if (attempt == kTries) return std::nullopt;
+        Sleep(500);
     }
     CloseHandle(process.hThread);
     return RunningProgram(process.hProcess, process.dwProcessId);
